@@ -1,0 +1,82 @@
+// The hot path of a run: the fit error, and whole minimisations, at a typical
+// size and at full capacity. Run: build/bench/quen_bench
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "capacities.h"
+#include "fit/model.h"
+#include "fit/simplex.h"
+#include "run/random_source.h"
+#include "run_settings.h"
+
+namespace {
+
+struct Problem {
+    Design design;
+    PhenotypeVector phenotypes;
+    Simplex simplex;
+    VertexErrors vertex_errors;
+};
+
+// Random crosses of n alleles with phenotypes around 20.
+std::unique_ptr<Problem> make_problem(int n, int crosses) {
+    auto p = std::make_unique<Problem>();
+    allele_count = n;
+    cross_count = crosses;
+    parameter_count = n + n * (n - 1) / 2;
+    lower_bound = -10.0;
+    upper_bound = 10.0;
+    max_evaluations = 100000;
+    seed_random(1);
+    double mean = 0.0;
+    for (int i = 0; i < crosses; ++i) {
+        int a[4];
+        for (int& x : a) x = random15() % n;
+        for (int j = 0; j < parameter_count; ++j) p->design[i][j] = 0.0;
+        for (int x : {a[0], a[1]}) {
+            for (int y : {a[2], a[3]}) {
+                if (x == y) {
+                    p->design[i][x] += 0.25;
+                } else {
+                    const int lo = x < y ? x : y, hi = x < y ? y : x;
+                    p->design[i][n + lo * (2 * n - lo - 1) / 2 + (hi - lo - 1)] += 0.25;
+                }
+            }
+        }
+        p->phenotypes[i] = 20.0 + (random15() % 1000) / 250.0;
+        mean = p->phenotypes[i] / crosses + mean;
+    }
+    phenotype_mean = mean;
+    return p;
+}
+
+void BM_fit_error(benchmark::State& state) {
+    auto p = make_problem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    randomise_simplex(0, p->simplex);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(fit_error(p->simplex[0], p->design, p->phenotypes));
+    }
+}
+BENCHMARK(BM_fit_error)->Args({4, 36})->Args({8, 200})->Args({24, 1000});
+
+// One two-pass fit, as the permutation loop makes 1001 of.
+void BM_two_pass_fit(benchmark::State& state) {
+    auto p = make_problem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        for (int start_row : {0, 1}) {
+            randomise_simplex(start_row, p->simplex);
+            for (int r = 0; r <= parameter_count; ++r) {
+                p->vertex_errors[r] = fit_error(p->simplex[r], p->design, p->phenotypes);
+            }
+            minimise_simplex(p->simplex, p->vertex_errors, parameter_count, FIT_TOLERANCE,
+                             p->design, p->phenotypes);
+        }
+        benchmark::DoNotOptimize(p->simplex[0][0]);
+    }
+}
+BENCHMARK(BM_two_pass_fit)->Args({4, 36})->Args({8, 200})->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

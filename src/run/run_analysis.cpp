@@ -1,0 +1,34 @@
+#include "run/run_analysis.h"
+
+#include <cstdio>
+
+#include "capacities.h"
+#include "data/cross_data.h"
+#include "run/random_source.h"
+
+namespace {
+
+// Several megabytes at full capacity: static rather than on the stack.
+Design design;
+PhenotypeVector observed_phenotypes;
+PhenotypeVector phenotypes;
+
+}  // namespace
+
+int run_analysis(std::uint32_t seed) {
+    seed_random(seed);
+
+    const DataOutcome data = read_cross_data(design, observed_phenotypes, phenotypes);
+    if (data.status == DataStatus::cannot_open) {
+        std::fputs(MISSING_DATA_MESSAGE, stdout);
+        std::fflush(stdout);
+        return 1;
+    }
+    if (data.status == DataStatus::refused) {
+        std::fprintf(stderr, "%s\n", data.error.c_str());
+        return 1;
+    }
+    for (const auto& warning : data.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+
+    return 0;
+}

@@ -1,0 +1,33 @@
+// Shared helpers: run storage too large for the stack, exact comparison of
+// doubles, and run settings set in one call.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+
+#include "capacities.h"
+#include "run_settings.h"
+
+struct RunStorage {
+    Design design;
+    PhenotypeVector observed_phenotypes;
+    PhenotypeVector phenotypes;
+    Simplex simplex;
+    VertexErrors vertex_errors;
+};
+
+inline std::unique_ptr<RunStorage> make_storage() { return std::make_unique<RunStorage>(); }
+
+inline std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+
+inline void set_run_settings(int alleles, int crosses, double lower, double upper,
+                             int budget, double mean) {
+    allele_count = alleles;
+    cross_count = crosses;
+    lower_bound = lower;
+    upper_bound = upper;
+    max_evaluations = budget;
+    parameter_count = alleles + alleles * (alleles - 1) / 2;
+    phenotype_mean = mean;
+}
