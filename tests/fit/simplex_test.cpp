@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <string>
+
+#include "data/cross_data.h"
 
 #include "fit/model.h"
 #include "run/random_source.h"
@@ -289,6 +292,32 @@ TEST(MinimiseSimplex, SameSeedAndDataGiveTheSameBits) {
         for (int j = 0; j < 3; ++j) {
             if (run == 0) first[j] = bits(s.simplex[0][j]);
             else EXPECT_EQ(bits(s.simplex[0][j]), first[j]);
+        }
+    }
+}
+
+TEST(MinimiseSimplex, ExampleDataConvergeWithinTheBudgetAndRepeatExactly) {
+    std::uint64_t first[MAX_PARAMETERS];
+    for (int run = 0; run < 2; ++run) {
+        auto storage = make_storage();
+        std::ifstream file(QUEN_EXAMPLES_DIR "/quendata.txt");
+        ASSERT_EQ(parse_cross_data(file, "quendata.txt", storage->design,
+                                   storage->observed_phenotypes, storage->phenotypes)
+                      .status,
+                  DataStatus::ok);
+        seed_random(1765411200u);
+        randomise_simplex(0, storage->simplex);
+        for (int r = 0; r <= parameter_count; ++r) {
+            storage->vertex_errors[r] =
+                fit_error(storage->simplex[r], storage->design, storage->phenotypes);
+        }
+        const Minimised result = minimise(*storage);
+        EXPECT_EQ(result.end, SimplexEnd::converged);
+        EXPECT_EQ(result.printed, "");
+        EXPECT_LE(evaluation_count, max_evaluations + parameter_count + 2);
+        for (int j = 0; j < parameter_count; ++j) {
+            if (run == 0) first[j] = bits(storage->simplex[0][j]);
+            else EXPECT_EQ(bits(storage->simplex[0][j]), first[j]) << j;
         }
     }
 }

@@ -10,7 +10,7 @@ endif()
 set(earlier "results of an earlier run\n")
 file(WRITE "${WORK_DIR}/quenresults.txt" "${earlier}")
 
-execute_process(COMMAND "${QUEN}" WORKING_DIRECTORY "${WORK_DIR}"
+execute_process(COMMAND "${QUEN}" ${ARGS} WORKING_DIRECTORY "${WORK_DIR}"
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 
 if(NOT status STREQUAL EXPECT_STATUS)
