@@ -60,6 +60,18 @@ void BM_fit_error(benchmark::State& state) {
 }
 BENCHMARK(BM_fit_error)->Args({4, 36})->Args({8, 200})->Args({24, 1000});
 
+// The same through the index of non-zero cells, as the minimiser evaluates.
+void BM_fit_error_indexed(benchmark::State& state) {
+    auto p = make_problem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    auto terms = std::make_unique<DesignTerms>();
+    index_design(p->design, *terms);
+    randomise_simplex(0, p->simplex);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(fit_error(p->simplex[0], *terms, p->phenotypes));
+    }
+}
+BENCHMARK(BM_fit_error_indexed)->Args({4, 36})->Args({8, 200})->Args({24, 1000});
+
 // One two-pass fit, as the permutation loop makes 1001 of.
 void BM_two_pass_fit(benchmark::State& state) {
     auto p = make_problem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));

@@ -12,6 +12,31 @@ double predict_phenotype(const double* parameters, const double* design_row);
 // returns the sum of squared residuals over crosses 0..N-1.
 double fit_error(double* parameters, const Design& design, const PhenotypeVector& phenotypes);
 
+// The non-zero cells of each used design row, at most four for any cross, so
+// that the fit error need not walk every zero-probability term. Built from a
+// design and valid while that design is unchanged.
+inline constexpr int MAX_CROSS_TERMS = 4;
+
+struct DesignTerms {
+    const Design* design;
+    // Rows with more non-zero cells, or a cell that is not finite, are walked whole.
+    bool walk_whole_row[MAX_CROSSES];
+    // Term t of cross i adds ((p[first] + p[second]) + p[third]) * cell; an
+    // allele term is p[k] + p[k] + 0, unused slots add 0 * 0.
+    int first[MAX_CROSSES][MAX_CROSS_TERMS];
+    int second[MAX_CROSSES][MAX_CROSS_TERMS];
+    int third[MAX_CROSSES][MAX_CROSS_TERMS];
+    double cell[MAX_CROSSES][MAX_CROSS_TERMS];
+};
+
+// Indexes rows 0..N-1, columns 0..m-1 of the design.
+void index_design(const Design& design, DesignTerms& terms);
+
+// The same value, bit for bit, and the same clamp as fit_error on the design
+// that the terms were built from; walks whole rows where skipping zero terms
+// could change a bit.
+double fit_error(double* parameters, const DesignTerms& terms, const PhenotypeVector& phenotypes);
+
 // Explained over total sum of squares about phenotype_mean; reads the
 // parameters unchanged and guards no division.
 double r_squared(const double* parameters, const Design& design,

@@ -48,13 +48,13 @@ void randomise_simplex(int start_row, Simplex& simplex) {
 }
 
 double try_simplex_move(Simplex& simplex, VertexErrors& vertex_errors, double* column_sums,
-                        int m, int w, double lambda, const Design& design,
+                        int m, int w, double lambda, const DesignTerms& terms,
                         const PhenotypeVector& phenotypes) {
     double trial[MAX_PARAMETERS];
     const double f1 = (1.0 - lambda) / m;
     const double f2 = f1 - lambda;
     for (int j = 0; j < m; ++j) trial[j] = column_sums[j] * f1 - simplex[w][j] * f2;
-    const double error = fit_error(trial, design, phenotypes);
+    const double error = fit_error(trial, terms, phenotypes);
     // "Not at least" accepts a NaN error too.
     if (!(error >= vertex_errors[w])) {
         vertex_errors[w] = error;
@@ -70,6 +70,8 @@ SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m
                             double tolerance, const Design& design,
                             const PhenotypeVector& phenotypes) {
     double column_sums[MAX_PARAMETERS];
+    DesignTerms terms;
+    index_design(design, terms);
     evaluation_count = 0;
     sum_columns(simplex, m, column_sums);
 
@@ -92,14 +94,14 @@ SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m
         evaluation_count += 2;
 
         const double reflected = try_simplex_move(simplex, vertex_errors, column_sums, m, worst,
-                                                  -1.0, design, phenotypes);
+                                                  -1.0, terms, phenotypes);
         if (!(reflected > vertex_errors[best])) {
-            try_simplex_move(simplex, vertex_errors, column_sums, m, worst, 2.0, design,
+            try_simplex_move(simplex, vertex_errors, column_sums, m, worst, 2.0, terms,
                              phenotypes);
         } else if (!(reflected < vertex_errors[second])) {
             const double saved = vertex_errors[worst];
             const double contracted = try_simplex_move(simplex, vertex_errors, column_sums, m,
-                                                       worst, 0.5, design, phenotypes);
+                                                       worst, 0.5, terms, phenotypes);
             if (contracted >= saved) {
                 // Shrink toward the best vertex. column_sums doubles as the scratch
                 // copy that fit_error evaluates: its clamp changes the copy, not row i.
@@ -109,7 +111,7 @@ SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m
                         column_sums[j] = (simplex[i][j] + simplex[best][j]) * 0.5;
                         simplex[i][j] = column_sums[j];
                     }
-                    vertex_errors[i] = fit_error(column_sums, design, phenotypes);
+                    vertex_errors[i] = fit_error(column_sums, terms, phenotypes);
                 }
                 evaluation_count += m;
                 sum_columns(simplex, m, column_sums);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "capacities.h"
+#include "fit/model.h"
 
 inline constexpr const char* BUDGET_MESSAGE = "Maximum function calls exceeded.";
 
@@ -31,9 +32,10 @@ void randomise_simplex(int start_row, Simplex& simplex);
 
 // Moves vertex w to c + lambda * (vertex w - c), c the centroid of the other
 // vertices, and keeps the clamped trial point if it lowers the vertex's error.
-// Returns the trial point's error either way.
+// Returns the trial point's error either way. The design comes indexed, as
+// minimise_simplex builds it once per call.
 double try_simplex_move(Simplex& simplex, VertexErrors& vertex_errors, double* column_sums,
-                        int m, int w, double lambda, const Design& design,
+                        int m, int w, double lambda, const DesignTerms& terms,
                         const PhenotypeVector& phenotypes);
 
 // Minimises from vertices 0..m whose errors are already in vertex_errors,

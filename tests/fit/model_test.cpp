@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
 
+#include "data/design_matrix.h"
 #include "test_support.h"
 
 namespace {
@@ -116,6 +118,71 @@ TEST(RSquared, NoCrossesGiveNotANumber) {
     double clamped[1] = {0.5};
     EXPECT_EQ(fit_error(clamped, storage->design, storage->phenotypes), 0.0);
     EXPECT_TRUE(std::isnan(r_squared(parameters, storage->design, storage->phenotypes)));
+}
+
+}  // namespace
+
+namespace {
+
+// The indexed fit error must match the plain one bit for bit, clamp included.
+void expect_same_fit_error(RunStorage& s, double* parameters, const char* what) {
+    auto terms = std::make_unique<DesignTerms>();
+    index_design(s.design, *terms);
+    double plain[MAX_PARAMETERS];
+    std::copy(parameters, parameters + parameter_count, plain);
+    const double expected = fit_error(plain, s.design, s.phenotypes);
+    const double indexed = fit_error(parameters, *terms, s.phenotypes);
+    ASSERT_EQ(bits(indexed), bits(expected)) << what;
+    for (int j = 0; j < parameter_count; ++j) ASSERT_EQ(bits(parameters[j]), bits(plain[j])) << what;
+}
+
+TEST(IndexedFitError, MatchesThePlainFitErrorOnRandomCrosses) {
+    auto storage = make_storage();
+    std::uint32_t state = 12345;
+    auto next = [&state](int range) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+    };
+    for (int trial = 0; trial < 300; ++trial) {
+        const int n = 1 + next(8);
+        const int crosses = 1 + next(60);
+        set_run_settings(n, crosses, -3.0 + next(3), 1.0 + next(4), 0, (next(4001) - 2000) / 64.0);
+        for (int i = 0; i < crosses; ++i) {
+            for (int j = 0; j < parameter_count; ++j) storage->design[i][j] = 0.0;
+            // Allele numbers 0 and n + 1 are included: they add nothing.
+            add_design_row(storage->design[i], n, next(n + 2) - 1, next(n + 2) - 1,
+                           next(n + 2) - 1, next(n + 2) - 1);
+            storage->phenotypes[i] = (next(8001) - 4000) / 128.0;
+        }
+        double parameters[MAX_PARAMETERS];
+        for (int j = 0; j < parameter_count; ++j) {
+            const int kind = next(10);
+            parameters[j] = kind == 0 ? NaN : kind == 1 ? -0.0 : (next(2001) - 1000) / 97.0;
+        }
+        expect_same_fit_error(*storage, parameters, "random crosses");
+    }
+}
+
+TEST(IndexedFitError, WalksWholeRowsWhereSkippingCouldChangeBits) {
+    auto storage = make_storage();
+    // Parameters so large that a zero term is inf * 0, a NaN.
+    set_run_settings(2, 1, -1e308, 1e308, 0, 1.0);
+    storage->design[0][0] = 1.0;
+    double huge[3] = {1e308, 1e308, 1e308};
+    expect_same_fit_error(*storage, huge, "huge parameters");
+
+    // Rows no cross can have: five non-zero cells, and a cell that is not finite.
+    set_run_settings(3, 2, -5, 5, 0, 1.0);
+    const double five[6] = {0.25, 0.125, 0.125, 0.25, 0.125, 0.125};
+    const double infinite[6] = {0, std::numeric_limits<double>::infinity(), 0, 0, 0, 0.5};
+    for (int j = 0; j < 6; ++j) {
+        storage->design[0][j] = five[j];
+        storage->design[1][j] = infinite[j];
+    }
+    storage->phenotypes[0] = 3.0;
+    storage->phenotypes[1] = -2.0;
+    double parameters[6] = {0.5, -0.0, 1.5, -2.0, 4.0, 0.0};
+    expect_same_fit_error(*storage, parameters, "unusual rows");
 }
 
 }  // namespace

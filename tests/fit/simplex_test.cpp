@@ -95,22 +95,24 @@ TEST(RandomiseSimplex, DrawsRowByRowScaledByTheMean) {
 TEST(TrySimplexMove, ReflectsThroughTheCentroidAndStoresTheClampedPoint) {
     auto storage = square_problem(1, -3, 3, 100);
     place_vertices(*storage, {1.0, 2.5});
+    auto terms = std::make_unique<DesignTerms>();
+    index_design(storage->design, *terms);
     double column_sums[MAX_PARAMETERS] = {3.5};
     const double error = try_simplex_move(storage->simplex, storage->vertex_errors, column_sums,
-                                          1, 1, -1.0, storage->design, storage->phenotypes);
+                                          1, 1, -1.0, *terms, storage->phenotypes);
     EXPECT_EQ(error, 4 * 0.25);  // reflection of 2.5 through 1 is -0.5
     EXPECT_EQ(storage->simplex[1][0], -0.5);
     EXPECT_EQ(storage->vertex_errors[1], 1.0);
     EXPECT_EQ(column_sums[0], 0.5);
 
     const double far = try_simplex_move(storage->simplex, storage->vertex_errors, column_sums, 1,
-                                        1, 5.0, storage->design, storage->phenotypes);
+                                        1, 5.0, *terms, storage->phenotypes);
     EXPECT_EQ(far, 36.0) << "1 + 5 (-0.5 - 1) = -6.5 clamps to -3";
     EXPECT_EQ(storage->simplex[1][0], -0.5) << "a worse trial point is not stored";
 
     storage->vertex_errors[1] = 40.0;
     try_simplex_move(storage->simplex, storage->vertex_errors, column_sums, 1, 1, 5.0,
-                     storage->design, storage->phenotypes);
+                     *terms, storage->phenotypes);
     EXPECT_EQ(storage->simplex[1][0], -3.0) << "an accepted point is stored clamped";
     EXPECT_EQ(column_sums[0], -2.0);
 }
@@ -122,9 +124,11 @@ TEST(TrySimplexMove, AcceptsATrialErrorThatIsNotANumber) {
     storage->simplex[1][0] = 2.0;
     storage->vertex_errors[0] = 1.0;
     storage->vertex_errors[1] = 2.0;
+    auto terms = std::make_unique<DesignTerms>();
+    index_design(storage->design, *terms);
     double column_sums[MAX_PARAMETERS] = {3.0};
     const double error = try_simplex_move(storage->simplex, storage->vertex_errors, column_sums,
-                                          1, 1, -1.0, storage->design, storage->phenotypes);
+                                          1, 1, -1.0, *terms, storage->phenotypes);
     EXPECT_TRUE(std::isnan(error));
     EXPECT_TRUE(std::isnan(storage->vertex_errors[1]));
     EXPECT_EQ(storage->simplex[1][0], 0.0);
