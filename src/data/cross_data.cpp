@@ -143,6 +143,7 @@ public:
     bool refuse(const std::string& place, const std::string& what) {
         outcome_.status = DataStatus::refused;
         outcome_.error = "Error: " + place + ": " + what;
+        outcome_.warnings.clear();  // a refused file gets its one error line alone
         return false;
     }
     void warn(const std::string& text) { outcome_.warnings.push_back("Warning: " + text); }

@@ -206,6 +206,8 @@ TEST(CrossData, RefusedFiles) {
          "integer"},
         {"3 2 -3.5e38 5 500", "header, lower bound: \"-3.5e38\" is too large for single precision"},
         {"3 2 -5 5 500\n1 2 1 3 1e39", "cross 1, phenotype: \"1e39\" is too large for single precision"},
+        {"3 2 5 -5 500\n0 2 1 3 1.5\n2 2 2 3 x",
+         "cross 2, phenotype: \"x\" is not a number"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.text);
