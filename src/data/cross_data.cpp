@@ -1,6 +1,5 @@
 #include "data/cross_data.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
