@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "capacities.h"
+#include "data/design_matrix.h"
 #include "fit/model.h"
 #include "fit/simplex.h"
 #include "run/random_source.h"
@@ -31,19 +32,10 @@ std::unique_ptr<Problem> make_problem(int n, int crosses) {
     seed_random(1);
     double mean = 0.0;
     for (int i = 0; i < crosses; ++i) {
-        int a[4];
-        for (int& x : a) x = random15() % n;
         for (int j = 0; j < parameter_count; ++j) p->design[i][j] = 0.0;
-        for (int x : {a[0], a[1]}) {
-            for (int y : {a[2], a[3]}) {
-                if (x == y) {
-                    p->design[i][x] += 0.25;
-                } else {
-                    const int lo = x < y ? x : y, hi = x < y ? y : x;
-                    p->design[i][n + lo * (2 * n - lo - 1) / 2 + (hi - lo - 1)] += 0.25;
-                }
-            }
-        }
+        const int p1 = random15() % n, p2 = random15() % n;
+        const int q1 = random15() % n, q2 = random15() % n;
+        add_design_row(p->design[i], n, p1, p2, q1, q2);
         p->phenotypes[i] = 20.0 + (random15() % 1000) / 250.0;
         mean = p->phenotypes[i] / crosses + mean;
     }

@@ -251,12 +251,17 @@ Identifiable identifiable_problem() {
     return problem;
 }
 
+// Random rows from start_row on, then every row evaluated, as a pass begins.
+void start_pass(RunStorage& s, int start_row) {
+    randomise_simplex(start_row, s.simplex);
+    for (int r = 0; r <= parameter_count; ++r) {
+        s.vertex_errors[r] = fit_error(s.simplex[r], s.design, s.phenotypes);
+    }
+}
+
 void two_pass_fit(RunStorage& s) {
     for (int start_row : {0, 1}) {
-        randomise_simplex(start_row, s.simplex);
-        for (int r = 0; r <= parameter_count; ++r) {
-            s.vertex_errors[r] = fit_error(s.simplex[r], s.design, s.phenotypes);
-        }
+        start_pass(s, start_row);
         minimise(s);
     }
 }
@@ -310,11 +315,7 @@ TEST(MinimiseSimplex, ExampleDataConvergeWithinTheBudgetAndRepeatExactly) {
                       .status,
                   DataStatus::ok);
         seed_random(1765411200u);
-        randomise_simplex(0, storage->simplex);
-        for (int r = 0; r <= parameter_count; ++r) {
-            storage->vertex_errors[r] =
-                fit_error(storage->simplex[r], storage->design, storage->phenotypes);
-        }
+        start_pass(*storage, 0);
         const Minimised result = minimise(*storage);
         EXPECT_EQ(result.end, SimplexEnd::converged);
         EXPECT_EQ(result.printed, "");
