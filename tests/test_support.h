@@ -4,7 +4,9 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "capacities.h"
 #include "run_settings.h"
@@ -15,6 +17,9 @@ struct RunStorage {
     PhenotypeVector phenotypes;
     Simplex simplex;
     VertexErrors vertex_errors;
+    Estimates estimates;
+    FitRSquared fit_r_squared;
+    PValues p_values;
 };
 
 inline std::unique_ptr<RunStorage> make_storage() { return std::make_unique<RunStorage>(); }
@@ -30,4 +35,15 @@ inline void set_run_settings(int alleles, int crosses, double lower, double uppe
     max_evaluations = budget;
     parameter_count = alleles + alleles * (alleles - 1) / 2;
     phenotype_mean = mean;
+}
+
+// Everything written to a temporary stream, from its start.
+inline std::string contents(std::FILE* stream) {
+    std::fflush(stream);
+    std::rewind(stream);
+    std::string text;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, n);
+    return text;
 }

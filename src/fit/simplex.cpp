@@ -69,9 +69,20 @@ double try_simplex_move(Simplex& simplex, VertexErrors& vertex_errors, double* c
 SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m,
                             double tolerance, const Design& design,
                             const PhenotypeVector& phenotypes) {
-    double column_sums[MAX_PARAMETERS];
     DesignTerms terms;
     index_design(design, terms);
+    const SimplexEnd end = minimise_simplex(simplex, vertex_errors, m, tolerance, terms, phenotypes);
+    if (end == SimplexEnd::budget_exhausted) {
+        std::fputs(BUDGET_MESSAGE, stdout);
+        std::fflush(stdout);
+    }
+    return end;
+}
+
+SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m,
+                            double tolerance, const DesignTerms& terms,
+                            const PhenotypeVector& phenotypes) {
+    double column_sums[MAX_PARAMETERS];
     evaluation_count = 0;
     sum_columns(simplex, m, column_sums);
 
@@ -87,8 +98,6 @@ SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m
             return SimplexEnd::converged;
         }
         if (evaluation_count > max_evaluations) {
-            std::fputs(BUDGET_MESSAGE, stdout);
-            std::fflush(stdout);
             return SimplexEnd::budget_exhausted;
         }
         evaluation_count += 2;

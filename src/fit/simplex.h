@@ -45,3 +45,9 @@ double try_simplex_move(Simplex& simplex, VertexErrors& vertex_errors, double* c
 SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m,
                             double tolerance, const Design& design,
                             const PhenotypeVector& phenotypes);
+
+// The same minimisation on an indexed design, without printing: the caller
+// reports a spent budget, so that fits can be reported in order.
+SimplexEnd minimise_simplex(Simplex& simplex, VertexErrors& vertex_errors, int m,
+                            double tolerance, const DesignTerms& terms,
+                            const PhenotypeVector& phenotypes);

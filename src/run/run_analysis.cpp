@@ -4,6 +4,9 @@
 
 #include "capacities.h"
 #include "data/cross_data.h"
+#include "permutation/fit_loop.h"
+#include "permutation/p_values.h"
+#include "report/reports.h"
 #include "run/random_source.h"
 
 namespace {
@@ -12,6 +15,11 @@ namespace {
 Design design;
 PhenotypeVector observed_phenotypes;
 PhenotypeVector phenotypes;
+Simplex simplex;
+VertexErrors vertex_errors;
+Estimates estimates;
+FitRSquared fit_r_squared;
+PValues p_values;
 
 }  // namespace
 
@@ -30,5 +38,14 @@ int run_analysis(std::uint32_t seed) {
     }
     for (const auto& warning : data.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
 
+    run_permutation_fits(design, observed_phenotypes, phenotypes, simplex, vertex_errors,
+                         estimates, fit_r_squared, stdout);
+    permutation_p_values(p_values, estimates, fit_r_squared);
+    const std::string error =
+        write_reports(estimates, fit_r_squared, p_values, stdout, RESULTS_FILE_NAME);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
     return 0;
 }
