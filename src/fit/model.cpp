@@ -34,6 +34,16 @@ double sum_squared_residuals(const double* parameters, const Design& design,
     return sum;
 }
 
+// Of the phenotypes about phenotype_mean, the denominator of R squared.
+double total_sum_of_squares(const PhenotypeVector& phenotypes) {
+    double total = 0.0;
+    for (int i = 0; i < cross_count; ++i) {
+        const double deviation = phenotypes[i] - phenotype_mean;
+        total += deviation * deviation;
+    }
+    return total;
+}
+
 }  // namespace
 
 double predict_phenotype(const double* parameters, const double* design_row) {
@@ -58,79 +68,83 @@ double fit_error(double* parameters, const Design& design, const PhenotypeVector
     return sum_squared_residuals(parameters, design, phenotypes);
 }
 
-void index_design(const Design& design, DesignTerms& terms) {
-    const int n = allele_count;
+void index_design(const Design& design, DesignTerms& terms, Evaluation evaluation) {
     const int m = parameter_count;
-    // The two other parameters of each column's term, in the order they are
-    // added: b then a for the pair (a, b); k then the zero at index m for
-    // allele k, since (p[k] + p[k]) + 0 is 2 p[k] exactly, or a zero.
-    int second_of[MAX_PARAMETERS];
-    int third_of[MAX_PARAMETERS];
-    for (int k = 0; k < n; ++k) {
-        second_of[k] = k;
-        third_of[k] = m;
-    }
-    int c = n;
-    for (int a = 0; a < n - 1; ++a) {
-        for (int b = a + 1; b < n; ++b) {
-            second_of[c] = b;
-            third_of[c] = a;
-            ++c;
-        }
-    }
-
     terms.design = &design;
     for (int i = 0; i < cross_count; ++i) {
         int count = 0;
-        bool whole = false;
-        for (int j = 0; j < m; ++j) {
+        bool whole = evaluation == Evaluation::dense;
+        for (int j = 0; j < m && !whole; ++j) {
             const double x = design[i][j];
             if (x == 0.0) continue;
             if (count == MAX_CROSS_TERMS || !std::isfinite(x)) {
                 whole = true;
                 break;
             }
-            terms.first[i][count] = j;
-            terms.second[i][count] = second_of[j];
-            terms.third[i][count] = third_of[j];
+            terms.column[i][count] = j;
             terms.cell[i][count] = x;
             ++count;
         }
         terms.walk_whole_row[i] = whole;
         for (; count < MAX_CROSS_TERMS; ++count) {
-            terms.first[i][count] = m;
-            terms.second[i][count] = m;
-            terms.third[i][count] = m;
+            terms.column[i][count] = m;
             terms.cell[i][count] = 0.0;
         }
     }
 }
 
+namespace {
+
+// The factor that multiplies each design cell in predict_phenotype, computed
+// exactly as there: 2 p[k] for allele k, then ((p[c] + p[b]) + p[a]) for the
+// pair (a, b) in column c; entry m is 0 for the unused slots.
+void genotype_values(const double* parameters, double* values) {
+    const int n = allele_count;
+    for (int k = 0; k < n; ++k) values[k] = 2.0 * parameters[k];
+    int c = n;
+    for (int a = 0; a < n - 1; ++a) {
+        for (int b = a + 1; b < n; ++b) {
+            values[c] = (parameters[c] + parameters[b]) + parameters[a];
+            ++c;
+        }
+    }
+    values[c] = 0.0;
+}
+
+// A term whose cell is zero is then a signed zero, which leaves a running
+// prediction as it is but for the sign of a zero prediction; squaring a
+// residual or a deviation removes that sign.
+double sparse_prediction(const DesignTerms& terms, const double* values, int i) {
+    double prediction = phenotype_mean;
+    for (int t = 0; t < MAX_CROSS_TERMS; ++t) {
+        prediction += values[terms.column[i][t]] * terms.cell[i][t];
+    }
+    return prediction;
+}
+
+// Parameters no larger than this keep every genotype value finite.
+bool small_enough(const double* parameters) {
+    const int m = parameter_count;
+    for (int j = 0; j < m; ++j) {
+        if (!(std::fabs(parameters[j]) <= SMALL_ENOUGH)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 double fit_error(double* parameters, const DesignTerms& terms, const PhenotypeVector& phenotypes) {
-    // With large parameters a zero term could be a NaN: then walk every term.
-    // Otherwise a zero term is a signed zero, which leaves the prediction as it
-    // is, but for the sign of a zero prediction that squaring removes.
+    // With huge parameters a zero term could be inf * 0, a NaN: walk every term.
     if (!clamp_parameters(parameters)) {
         return sum_squared_residuals(parameters, *terms.design, phenotypes);
     }
-    const int m = parameter_count;
-    double p[MAX_PARAMETERS + 1];
-    for (int j = 0; j < m; ++j) p[j] = parameters[j];
-    p[m] = 0.0;
-
+    double values[MAX_PARAMETERS + 1];
+    genotype_values(parameters, values);
     double sum = 0.0;
     for (int i = 0; i < cross_count; ++i) {
-        double prediction;
-        if (terms.walk_whole_row[i]) {
-            prediction = predict_phenotype(parameters, (*terms.design)[i]);
-        } else {
-            prediction = phenotype_mean;
-            for (int t = 0; t < MAX_CROSS_TERMS; ++t) {
-                prediction += ((p[terms.first[i][t]] + p[terms.second[i][t]]) +
-                               p[terms.third[i][t]]) *
-                              terms.cell[i][t];
-            }
-        }
+        const double prediction = terms.walk_whole_row[i]
+                                      ? predict_phenotype(parameters, (*terms.design)[i])
+                                      : sparse_prediction(terms, values, i);
         const double residual = prediction - phenotypes[i];
         sum += residual * residual;
     }
@@ -140,14 +154,28 @@ double fit_error(double* parameters, const DesignTerms& terms, const PhenotypeVe
 double r_squared(const double* parameters, const Design& design,
                  const PhenotypeVector& phenotypes) {
     const int crosses = cross_count;
-    double total = 0.0;
-    for (int i = 0; i < crosses; ++i) {
-        const double deviation = phenotypes[i] - phenotype_mean;
-        total += deviation * deviation;
-    }
+    const double total = total_sum_of_squares(phenotypes);
     double explained = 0.0;
     for (int i = 0; i < crosses; ++i) {
         const double deviation = predict_phenotype(parameters, design[i]) - phenotype_mean;
+        explained += deviation * deviation;
+    }
+    return explained / total;
+}
+
+double r_squared(const double* parameters, const DesignTerms& terms,
+                 const PhenotypeVector& phenotypes) {
+    if (!small_enough(parameters)) return r_squared(parameters, *terms.design, phenotypes);
+    double values[MAX_PARAMETERS + 1];
+    genotype_values(parameters, values);
+    const int crosses = cross_count;
+    const double total = total_sum_of_squares(phenotypes);
+    double explained = 0.0;
+    for (int i = 0; i < crosses; ++i) {
+        const double prediction = terms.walk_whole_row[i]
+                                      ? predict_phenotype(parameters, (*terms.design)[i])
+                                      : sparse_prediction(terms, values, i);
+        const double deviation = prediction - phenotype_mean;
         explained += deviation * deviation;
     }
     return explained / total;

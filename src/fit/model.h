@@ -21,16 +21,19 @@ struct DesignTerms {
     const Design* design;
     // Rows with more non-zero cells, or a cell that is not finite, are walked whole.
     bool walk_whole_row[MAX_CROSSES];
-    // Term t of cross i adds ((p[first] + p[second]) + p[third]) * cell; an
-    // allele term is p[k] + p[k] + 0, unused slots add 0 * 0.
-    int first[MAX_CROSSES][MAX_CROSS_TERMS];
-    int second[MAX_CROSSES][MAX_CROSS_TERMS];
-    int third[MAX_CROSSES][MAX_CROSS_TERMS];
+    // Cross i adds genotype_value[column] * cell for its terms in ascending
+    // column order; unused slots name column m, whose value is 0, with cell 0.
+    int column[MAX_CROSSES][MAX_CROSS_TERMS];
     double cell[MAX_CROSSES][MAX_CROSS_TERMS];
 };
 
+// Sparse: the non-zero cells only. Dense: every row walked whole, the
+// reference that the sparse evaluation must match bit for bit.
+enum class Evaluation { sparse, dense };
+
 // Indexes rows 0..N-1, columns 0..m-1 of the design.
-void index_design(const Design& design, DesignTerms& terms);
+void index_design(const Design& design, DesignTerms& terms,
+                  Evaluation evaluation = Evaluation::sparse);
 
 // The same value, bit for bit, and the same clamp as fit_error on the design
 // that the terms were built from; walks whole rows where skipping zero terms
@@ -40,4 +43,8 @@ double fit_error(double* parameters, const DesignTerms& terms, const PhenotypeVe
 // Explained over total sum of squares about phenotype_mean; reads the
 // parameters unchanged and guards no division.
 double r_squared(const double* parameters, const Design& design,
+                 const PhenotypeVector& phenotypes);
+
+// The same value, bit for bit, from the indexed design.
+double r_squared(const double* parameters, const DesignTerms& terms,
                  const PhenotypeVector& phenotypes);

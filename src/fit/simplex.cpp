@@ -8,7 +8,7 @@
 #include "run/random_source.h"
 #include "run_settings.h"
 
-std::int64_t evaluation_count = 0;
+thread_local std::int64_t evaluation_count = 0;
 
 namespace {
 

@@ -9,9 +9,10 @@
 
 inline constexpr const char* BUDGET_MESSAGE = "Maximum function calls exceeded.";
 
-// Evaluations charged to the current minimisation. Held wider than the budget
-// so that a budget near the 32-bit limit cannot overflow the count.
-extern std::int64_t evaluation_count;
+// Evaluations charged to the current minimisation, one count per thread so
+// that workers can minimise side by side. Held wider than the budget so that
+// a budget near the 32-bit limit cannot overflow the count.
+extern thread_local std::int64_t evaluation_count;
 
 enum class SimplexEnd { converged, budget_exhausted };
 

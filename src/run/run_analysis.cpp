@@ -7,6 +7,7 @@
 #include "permutation/fit_loop.h"
 #include "permutation/p_values.h"
 #include "report/reports.h"
+#include "run/cpu_count.h"
 #include "run/random_source.h"
 
 namespace {
@@ -38,8 +39,10 @@ int run_analysis(std::uint32_t seed) {
     }
     for (const auto& warning : data.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
 
+    FitSettings fits;
+    fits.workers = available_cpus();
     run_permutation_fits(design, observed_phenotypes, phenotypes, simplex, vertex_errors,
-                         estimates, fit_r_squared, stdout);
+                         estimates, fit_r_squared, stdout, fits);
     permutation_p_values(p_values, estimates, fit_r_squared);
     const std::string error =
         write_reports(estimates, fit_r_squared, p_values, stdout, RESULTS_FILE_NAME);

@@ -124,16 +124,26 @@ TEST(RSquared, NoCrossesGiveNotANumber) {
 
 namespace {
 
-// The indexed fit error must match the plain one bit for bit, clamp included.
+// The indexed fit error, sparse or dense, must match the plain one bit for
+// bit, clamp included; so must R squared of the clamped vector, the only kind
+// a run scores.
 void expect_same_fit_error(RunStorage& s, double* parameters, const char* what) {
-    auto terms = std::make_unique<DesignTerms>();
-    index_design(s.design, *terms);
     double plain[MAX_PARAMETERS];
     std::copy(parameters, parameters + parameter_count, plain);
     const double expected = fit_error(plain, s.design, s.phenotypes);
-    const double indexed = fit_error(parameters, *terms, s.phenotypes);
-    ASSERT_EQ(bits(indexed), bits(expected)) << what;
-    for (int j = 0; j < parameter_count; ++j) ASSERT_EQ(bits(parameters[j]), bits(plain[j])) << what;
+    const double expected_r_squared = r_squared(plain, s.design, s.phenotypes);
+    for (const Evaluation evaluation : {Evaluation::sparse, Evaluation::dense}) {
+        auto terms = std::make_unique<DesignTerms>();
+        index_design(s.design, *terms, evaluation);
+        double indexed[MAX_PARAMETERS];
+        std::copy(parameters, parameters + parameter_count, indexed);
+        ASSERT_EQ(bits(fit_error(indexed, *terms, s.phenotypes)), bits(expected)) << what;
+        for (int j = 0; j < parameter_count; ++j) {
+            ASSERT_EQ(bits(indexed[j]), bits(plain[j])) << what;
+        }
+        ASSERT_EQ(bits(r_squared(indexed, *terms, s.phenotypes)), bits(expected_r_squared))
+            << what;
+    }
 }
 
 TEST(IndexedFitError, MatchesThePlainFitErrorOnRandomCrosses) {
@@ -143,21 +153,29 @@ TEST(IndexedFitError, MatchesThePlainFitErrorOnRandomCrosses) {
         state = state * 1664525u + 1013904223u;
         return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
     };
-    for (int trial = 0; trial < 300; ++trial) {
-        const int n = 1 + next(8);
-        const int crosses = 1 + next(60);
-        set_run_settings(n, crosses, -3.0 + next(3), 1.0 + next(4), 0, (next(4001) - 2000) / 64.0);
+    for (int trial = 0; trial < 600; ++trial) {
+        // Mostly small, sometimes up to the capacities.
+        const int n = trial % 10 == 0 ? 1 + next(MAX_ALLELES) : 1 + next(8);
+        const int crosses = trial % 10 == 0 ? 1 + next(MAX_CROSSES) : 1 + next(60);
+        // A zero mean and zero phenotypes make zero predictions and residuals,
+        // where the sign of a zero could differ between the two evaluations.
+        const double mean = trial % 7 == 0 ? 0.0 : (next(4001) - 2000) / 64.0;
+        set_run_settings(n, crosses, -3.0 + next(3), 1.0 + next(4), 0, mean);
         for (int i = 0; i < crosses; ++i) {
             for (int j = 0; j < parameter_count; ++j) storage->design[i][j] = 0.0;
             // Allele numbers 0 and n + 1 are included: they add nothing.
             add_design_row(storage->design[i], n, next(n + 2) - 1, next(n + 2) - 1,
                            next(n + 2) - 1, next(n + 2) - 1);
-            storage->phenotypes[i] = (next(8001) - 4000) / 128.0;
+            storage->phenotypes[i] = next(5) == 0 ? 0.0 : (next(8001) - 4000) / 128.0;
         }
         double parameters[MAX_PARAMETERS];
         for (int j = 0; j < parameter_count; ++j) {
-            const int kind = next(10);
-            parameters[j] = kind == 0 ? NaN : kind == 1 ? -0.0 : (next(2001) - 1000) / 97.0;
+            const int kind = next(12);
+            const double inf = std::numeric_limits<double>::infinity();
+            parameters[j] = kind == 0   ? NaN
+                            : kind == 1 ? -0.0
+                            : kind == 2 ? (next(2) ? inf : -inf)
+                                        : (next(2001) - 1000) / 97.0;
         }
         expect_same_fit_error(*storage, parameters, "random crosses");
     }

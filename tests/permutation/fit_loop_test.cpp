@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -32,11 +33,11 @@ std::unique_ptr<RunStorage> load(const std::string& text) {
     return s;
 }
 
-std::string run_fits(RunStorage& s, std::uint32_t seed) {
+std::string run_fits(RunStorage& s, std::uint32_t seed, FitSettings settings = {}) {
     seed_random(seed);
     std::FILE* console = std::tmpfile();
     run_permutation_fits(s.design, s.observed_phenotypes, s.phenotypes, s.simplex,
-                         s.vertex_errors, s.estimates, s.fit_r_squared, console);
+                         s.vertex_errors, s.estimates, s.fit_r_squared, console, settings);
     std::string printed = contents(console);
     std::fclose(console);
     return printed;
@@ -46,7 +47,7 @@ TEST(RunPermutationFits, TakesAFixedNumberOfValuesPerFit) {
     for (const std::string& text : {ten_crosses(500), std::string(ONE_CROSS)}) {
         auto s = load(text);
         const int m = parameter_count;
-        run_fits(*s, 4242);
+        run_fits(*s, 4242, {Evaluation::sparse, 1});
         const std::uint32_t after = random_state;
         seed_random(4242);
         const long long per_fit = m * (m + 1) + m * m + std::max(cross_count, 2);
@@ -102,7 +103,7 @@ TEST(FitModel, SecondPassRestartsFromTheFirstPassBestVertex) {
     const int m = parameter_count;
 
     seed_random(8);
-    EXPECT_EQ(fit_model(fitted->simplex, fitted->vertex_errors, terms, fitted->phenotypes), 0);
+    EXPECT_EQ(fit_model(fitted->simplex, fitted->vertex_errors, terms, fitted->phenotypes).budget_messages, 0);
 
     seed_random(8);
     RunStorage& s = *manual;
@@ -118,6 +119,55 @@ TEST(FitModel, SecondPassRestartsFromTheFirstPassBestVertex) {
 
     for (int p = 0; p < m; ++p) EXPECT_EQ(bits(fitted->simplex[0][p]), bits(s.simplex[0][p]));
     EXPECT_LE(s.vertex_errors[0], first_pass_error);
+}
+
+std::string example_data() {
+    std::ifstream in(QUEN_EXAMPLES_DIR "/quendata.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Everything a run leaves: the console bytes, every estimate and R squared
+// by its bits, the phenotypes after the last shuffle and the random state.
+std::string everything(RunStorage& s, const std::string& console) {
+    std::ostringstream all;
+    all << console << '\n';
+    for (int f = 0; f < FIT_COUNT; ++f) {
+        for (int p = 0; p < parameter_count; ++p) all << bits(s.estimates[p][f]) << ' ';
+        all << bits(s.fit_r_squared[f]) << '\n';
+    }
+    for (int i = 0; i < cross_count; ++i) all << bits(s.phenotypes[i]) << ' ';
+    all << random_state;
+    return all.str();
+}
+
+// One worker with the dense reference evaluation is the definition; sparse
+// evaluation and any number of workers must give the same bytes and bits.
+TEST(RunPermutationFits, SameResultsWhateverTheWorkersAndEvaluation) {
+    const struct {
+        const char* what;
+        std::string data;
+    } cases[] = {
+        {"ten crosses, some budgets spent", ten_crosses(1000)},
+        {"every budget spent", ten_crosses(0)},
+        {"one cross", ONE_CROSS},
+        {"example data", example_data()},
+    };
+    const FitSettings ways[] = {
+        {Evaluation::sparse, 1}, {Evaluation::sparse, 2}, {Evaluation::sparse, 3},
+        {Evaluation::dense, 2},
+    };
+    for (const auto& c : cases) {
+        auto s = load(c.data);
+        const std::string reference = everything(*s, run_fits(*s, 77, {Evaluation::dense, 1}));
+        for (const FitSettings& way : ways) {
+            auto t = load(c.data);
+            const std::string got = everything(*t, run_fits(*t, 77, way));
+            EXPECT_TRUE(got == reference) << c.what << ", " << way.workers << " workers, "
+                                          << (way.evaluation == Evaluation::dense ? "dense" : "sparse");
+        }
+    }
 }
 
 }  // namespace
