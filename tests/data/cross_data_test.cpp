@@ -109,6 +109,41 @@ TEST(CrossData, TextAfterTheLastRecordIsNeverRead) {
     EXPECT_TRUE(parsed.outcome.warnings.empty());
 }
 
+// Serves the text, then endless digits; counts the characters taken.
+class EndlessText : public std::streambuf {
+public:
+    explicit EndlessText(std::string text) : text_(std::move(text)) {}
+    std::size_t taken() const { return taken_; }
+
+protected:
+    int_type underflow() override {
+        if (taken_ >= LIMIT) return traits_type::eof();  // keeps a runaway reader finite
+        current_ = taken_ < text_.size() ? text_[taken_] : '9';
+        setg(&current_, &current_, &current_ + 1);
+        ++taken_;
+        return traits_type::to_int_type(current_);
+    }
+
+private:
+    static constexpr std::size_t LIMIT = 1 << 20;
+    std::string text_;
+    std::size_t taken_ = 0;
+    char current_ = 0;
+};
+
+TEST(CrossData, ReadingStopsAtTheEndOfTheLastRecord) {
+    // The last field ends at its first whitespace: nothing after that is taken.
+    const std::string text = std::string(WORKED_EXAMPLE) + " ";
+    EndlessText source(text);
+    std::istream in(&source);
+    auto storage = make_storage();
+    const DataOutcome outcome = parse_cross_data(in, "quendata.txt", storage->design,
+                                                 storage->observed_phenotypes,
+                                                 storage->phenotypes);
+    EXPECT_EQ(outcome.status, DataStatus::ok) << outcome.error;
+    EXPECT_LE(source.taken(), text.size());
+}
+
 TEST(CrossData, ParameterCountFollowsAlleleCount) {
     const struct {
         const char* header;
