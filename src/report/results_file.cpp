@@ -3,11 +3,39 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// While the temporary file exists: an interrupt waits until it is renamed or
+// removed, and a file-size limit makes the write fail instead of ending the
+// process, so that no temporary file is left behind.
+class SignalGuard {
+public:
+    SignalGuard() {
+        sigset_t deferred;
+        sigemptyset(&deferred);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&deferred, signal);
+        pthread_sigmask(SIG_BLOCK, &deferred, &saved_mask_);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, &saved_xfsz_);
+    }
+    ~SignalGuard() {
+        sigaction(SIGXFSZ, &saved_xfsz_, nullptr);
+        pthread_sigmask(SIG_SETMASK, &saved_mask_, nullptr);
+    }
+    SignalGuard(const SignalGuard&) = delete;
+    SignalGuard& operator=(const SignalGuard&) = delete;
+
+private:
+    sigset_t saved_mask_;
+    struct sigaction saved_xfsz_ {};
+};
 
 std::string failure(const std::string& path, const char* what, int error) {
     return "Error: " + path + ": " + what + ": " + std::strerror(error);
@@ -18,6 +46,7 @@ std::string failure(const std::string& path, const char* what, int error) {
 std::string replace_file(const std::string& path, const std::string& content,
                          WriteCall write_call) {
     if (write_call == nullptr) write_call = ::write;
+    const SignalGuard guard;
 
     // Beside the target, so that the rename stays within one file system.
     std::string temporary = path + ".XXXXXX";

@@ -11,12 +11,12 @@ endif()
 set(earlier "results of an earlier run\n")
 file(WRITE "${WORK_DIR}/quenresults.txt" "${earlier}")
 
-# NO_FILE_WRITES: files cannot grow (as on a full disk); SIGXFSZ is ignored so
-# that writes fail with an error instead of ending the process.
+# NO_FILE_WRITES: files cannot grow, as on a full disk. The signal that such
+# a write raises is left at its default, which would end the process.
 set(command "${QUEN}" ${ARGS})
 if(NO_FILE_WRITES)
   # && rather than semicolons, which would split the CMake list.
-  set(command sh -c "trap '' XFSZ && ulimit -f 0 && exec \"$0\" \"$@\"" ${command})
+  set(command sh -c "ulimit -f 0 && exec \"$0\" \"$@\"" ${command})
 endif()
 if(STDOUT_TO)
   execute_process(COMMAND ${command} WORKING_DIRECTORY "${WORK_DIR}"
