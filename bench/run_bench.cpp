@@ -22,6 +22,7 @@
 #include "run/cpu_count.h"
 #include "run/random_source.h"
 #include "run_settings.h"
+#include "run_storage.h"
 
 namespace {
 
@@ -49,17 +50,6 @@ Way WAYS[] = {
     {"dense, 1 worker", {Evaluation::dense, 1}},
     {"sparse, 1 worker", {Evaluation::sparse, 1}},
     {"sparse, all workers", {Evaluation::sparse, 1}},
-};
-
-struct Storage {
-    Design design;
-    PhenotypeVector observed_phenotypes;
-    PhenotypeVector phenotypes;
-    Simplex simplex;
-    VertexErrors vertex_errors;
-    Estimates estimates;
-    FitRSquared fit_r_squared;
-    PValues p_values;
 };
 
 // Crosses of random parents; each allele adds its own effect, so the data
@@ -90,7 +80,7 @@ struct Timing {
     std::string results;  // the results file's content, to compare the ways
 };
 
-Timing time_run(const std::string& data, const Way& way, Storage& s, std::FILE* console) {
+Timing time_run(const std::string& data, const Way& way, RunStorage& s, std::FILE* console) {
     std::istringstream in(data);
     if (parse_cross_data(in, "generated", s.design, s.observed_phenotypes, s.phenotypes).status !=
         DataStatus::ok) {
@@ -113,7 +103,7 @@ Timing time_run(const std::string& data, const Way& way, Storage& s, std::FILE* 
 }  // namespace
 
 int main(int argc, char** argv) {
-    auto storage = std::make_unique<Storage>();
+    auto storage = std::make_unique<RunStorage>();
     WAYS[2].settings.workers = available_cpus();
     std::printf("%d processors available\n", available_cpus());
     std::FILE* console = std::fopen("/dev/null", "w");

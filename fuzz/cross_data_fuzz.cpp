@@ -18,6 +18,7 @@
 #include "permutation/p_values.h"
 #include "report/reports.h"
 #include "run/random_source.h"
+#include "run_storage.h"
 #include "run_settings.h"
 
 namespace {
@@ -30,17 +31,6 @@ bool is_one_line(const std::string& text, const char* start) {
     return text.rfind(start, 0) == 0 && text.find('\n') == std::string::npos;
 }
 
-struct Storage {
-    Design design;
-    PhenotypeVector observed_phenotypes;
-    PhenotypeVector phenotypes;
-    Simplex simplex;
-    VertexErrors vertex_errors;
-    Estimates estimates;
-    FitRSquared fit_r_squared;
-    PValues p_values;
-};
-
 std::size_t count_lines(const std::string& text) {
     std::size_t lines = 0;
     for (const char c : text) lines += c == '\n';
@@ -48,7 +38,7 @@ std::size_t count_lines(const std::string& text) {
 }
 
 // The whole run after the reader, kept small enough for many runs a second.
-void run_pipeline(Storage& s, std::FILE* console) {
+void run_pipeline(RunStorage& s, std::FILE* console) {
     if (max_evaluations > 3) max_evaluations = 3;
     seed_random(static_cast<std::uint32_t>(cross_count * 7919 + allele_count));
     run_permutation_fits(s.design, s.observed_phenotypes, s.phenotypes, s.simplex,
@@ -81,7 +71,7 @@ void run_pipeline(Storage& s, std::FILE* console) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static auto storage = std::make_unique<Storage>();
+    static auto storage = std::make_unique<RunStorage>();
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     const DataOutcome outcome = parse_cross_data(in, "quendata.txt", storage->design,
                                                  storage->observed_phenotypes,

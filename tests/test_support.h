@@ -9,18 +9,8 @@
 #include <string>
 
 #include "capacities.h"
+#include "run_storage.h"
 #include "run_settings.h"
-
-struct RunStorage {
-    Design design;
-    PhenotypeVector observed_phenotypes;
-    PhenotypeVector phenotypes;
-    Simplex simplex;
-    VertexErrors vertex_errors;
-    Estimates estimates;
-    FitRSquared fit_r_squared;
-    PValues p_values;
-};
 
 inline std::unique_ptr<RunStorage> make_storage() { return std::make_unique<RunStorage>(); }
 
@@ -45,5 +35,14 @@ inline std::string contents(std::FILE* stream) {
     char buffer[4096];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, n);
+    return text;
+}
+
+// The whole content of a file, byte for byte; empty if it cannot be read.
+inline std::string read_file(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return "";
+    std::string text = contents(file);
+    std::fclose(file);
     return text;
 }

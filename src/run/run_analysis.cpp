@@ -9,25 +9,19 @@
 #include "report/reports.h"
 #include "run/cpu_count.h"
 #include "run/random_source.h"
+#include "run_storage.h"
 
 namespace {
 
 // Several megabytes at full capacity: static rather than on the stack.
-Design design;
-PhenotypeVector observed_phenotypes;
-PhenotypeVector phenotypes;
-Simplex simplex;
-VertexErrors vertex_errors;
-Estimates estimates;
-FitRSquared fit_r_squared;
-PValues p_values;
+RunStorage run;
 
 }  // namespace
 
 int run_analysis(std::uint32_t seed) {
     seed_random(seed);
 
-    const DataOutcome data = read_cross_data(design, observed_phenotypes, phenotypes);
+    const DataOutcome data = read_cross_data(run.design, run.observed_phenotypes, run.phenotypes);
     if (data.status == DataStatus::cannot_open) {
         std::fputs(MISSING_DATA_MESSAGE, stdout);
         std::fflush(stdout);
@@ -41,11 +35,11 @@ int run_analysis(std::uint32_t seed) {
 
     FitSettings fits;
     fits.workers = available_cpus();
-    run_permutation_fits(design, observed_phenotypes, phenotypes, simplex, vertex_errors,
-                         estimates, fit_r_squared, stdout, fits);
-    permutation_p_values(p_values, estimates, fit_r_squared);
-    const std::string error =
-        write_reports(estimates, fit_r_squared, p_values, stdout, RESULTS_FILE_NAME);
+    run_permutation_fits(run.design, run.observed_phenotypes, run.phenotypes, run.simplex,
+                         run.vertex_errors, run.estimates, run.fit_r_squared, stdout, fits);
+    permutation_p_values(run.p_values, run.estimates, run.fit_r_squared);
+    const std::string error = write_reports(run.estimates, run.fit_r_squared, run.p_values,
+                                            stdout, RESULTS_FILE_NAME);
     if (!error.empty()) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;

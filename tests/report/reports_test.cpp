@@ -115,10 +115,7 @@ TEST_F(WriteReports, ConsoleFirstThenAnExistingFileIsReplaced) {
     EXPECT_EQ(write_reports(s->estimates, s->fit_r_squared, s->p_values, console, results), "");
     EXPECT_EQ(contents(console), console_report(s->estimates, s->fit_r_squared, s->p_values));
     std::fclose(console);
-    std::ifstream in(results);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), results_report(s->estimates, s->fit_r_squared, s->p_values));
+    EXPECT_EQ(read_file(results), results_report(s->estimates, s->fit_r_squared, s->p_values));
 }
 
 TEST_F(WriteReports, UnwritableConsoleLeavesTheResultsFileAlone) {
@@ -129,10 +126,7 @@ TEST_F(WriteReports, UnwritableConsoleLeavesTheResultsFileAlone) {
     EXPECT_EQ(write_reports(s->estimates, s->fit_r_squared, s->p_values, full, results),
               "Error: standard output: cannot write: No space left on device");
     std::fclose(full);
-    std::ifstream in(results);
-    std::string line;
-    std::getline(in, line);
-    EXPECT_EQ(line, "older");
+    EXPECT_EQ(read_file(results), "older\n");
 }
 
 }  // namespace

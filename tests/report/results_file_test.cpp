@@ -10,16 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Names in the folder, so a temporary file left behind shows.
 std::vector<std::string> listing(const fs::path& dir) {

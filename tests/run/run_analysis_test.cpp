@@ -1,6 +1,5 @@
 #include "run/run_analysis.h"
 
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,17 +10,11 @@
 #include <unistd.h>
 
 #include "run_settings.h"
+#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct Outputs {
     int status;
