@@ -77,11 +77,14 @@ TEST(Reports, TwentyFourAllelesAndWideValues) {
     for (int j = 0; j <= parameter_count; ++j) s->p_values[j] = 0.0;
     s->estimates[0][0] = 12345678.0;  // 13 characters: pushes the p-value right
     s->estimates[1][0] = -1234567.0;
-    s->fit_r_squared[0] = 1.0;
+    s->fit_r_squared[0] = 1e300;  // a near-zero total sum of squares: 301 digits
     const std::string file = results_report(s->estimates, s->fit_r_squared, s->p_values);
     std::istringstream lines(file);
     std::string line;
     std::getline(lines, line);
+    EXPECT_EQ(line.size(), 301u + 5 + 12);
+    EXPECT_EQ(line.substr(0, 4), "1000");
+    EXPECT_EQ(line.substr(301), ".0000       0.000");
     std::getline(lines, line);
     std::getline(lines, line);
     EXPECT_EQ(line, "     112345678.0000       0.000");
