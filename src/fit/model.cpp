@@ -117,10 +117,13 @@ void genotype_values(const double* parameters, double* values) {
     values[c] = 0.0;
 }
 
-// A term whose cell is zero is then a signed zero, which leaves a running
-// prediction as it is but for the sign of a zero prediction; squaring a
-// residual or a deviation removes that sign.
-double sparse_prediction(const DesignTerms& terms, const double* values, int i) {
+// The prediction of cross i from its indexed cells, or from its whole row
+// where the index says so. A skipped term is a signed zero, which leaves a
+// running prediction as it is but for the sign of a zero prediction;
+// squaring a residual or a deviation removes that sign.
+double indexed_prediction(const double* parameters, const double* values,
+                          const DesignTerms& terms, int i) {
+    if (terms.walk_whole_row[i]) return predict_phenotype(parameters, (*terms.design)[i]);
     double prediction = phenotype_mean;
     for (int t = 0; t < MAX_CROSS_TERMS; ++t) {
         prediction += values[terms.column[i][t]] * terms.cell[i][t];
@@ -148,10 +151,7 @@ double fit_error(double* parameters, const DesignTerms& terms, const PhenotypeVe
     genotype_values(parameters, values);
     double sum = 0.0;
     for (int i = 0; i < cross_count; ++i) {
-        const double prediction = terms.walk_whole_row[i]
-                                      ? predict_phenotype(parameters, (*terms.design)[i])
-                                      : sparse_prediction(terms, values, i);
-        const double residual = prediction - phenotypes[i];
+        const double residual = indexed_prediction(parameters, values, terms, i) - phenotypes[i];
         sum += residual * residual;
     }
     return sum;
@@ -178,10 +178,8 @@ double r_squared(const double* parameters, const DesignTerms& terms,
     const double total = total_sum_of_squares(phenotypes);
     double explained = 0.0;
     for (int i = 0; i < crosses; ++i) {
-        const double prediction = terms.walk_whole_row[i]
-                                      ? predict_phenotype(parameters, (*terms.design)[i])
-                                      : sparse_prediction(terms, values, i);
-        const double deviation = prediction - phenotype_mean;
+        const double deviation =
+            indexed_prediction(parameters, values, terms, i) - phenotype_mean;
         explained += deviation * deviation;
     }
     return explained / total;
